@@ -47,6 +47,7 @@ add_custom_target(default_icon ALL DEPENDS ${PLUGIN_DIR}/default.png)
 # The reference host: plays the dock for the main job, the tests and anyone without a dock.
 set(HARNESS_SOURCES refhost/host_harness.cpp refhost/msgbox_watcher.cpp refhost/png_writer.cpp)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    enable_language(ASM)
     list(APPEND HARNESS_SOURCES refhost/stdcall_check_x86.S)
 endif()
 add_library(refhost_harness STATIC ${HARNESS_SOURCES})

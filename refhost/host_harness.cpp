@@ -245,6 +245,18 @@ HandlerResult ReferenceHost::Finalize() {
     return CallExport("Q_Finalization", {});
 }
 
+bool ReferenceHost::StackCheckCatchesImbalance() {
+#ifdef _WIN64
+    return true;
+#else
+    const std::size_t before = stackFaults_.size();
+    CallExport("GetMagicID", {0});
+    const bool caught = stackFaults_.size() == before + 1;
+    stackFaults_.resize(before);
+    return caught;
+#endif
+}
+
 HandlerResult ReferenceHost::MagicId() { return CallExport("GetMagicID", {}); }
 
 void ReferenceHost::SetInstance(InstanceId id, std::int32_t index, HostRect rect) {

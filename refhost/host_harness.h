@@ -118,6 +118,9 @@ public:
     bool HostBytesUntouched() const;
     // Handler calls whose stack pointer came back wrong (x86 only; always empty on x64).
     const std::vector<std::string>& StackFaults() const { return stackFaults_; }
+    // Proves the stack check can fail: calls GetMagicID with one argument too many and
+    // expects the imbalance to be caught. Always true on x64, where there is nothing to check.
+    bool StackCheckCatchesImbalance();
 
     // Called by the service entry points.
     void Record(ServiceCall call);

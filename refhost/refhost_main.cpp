@@ -3,7 +3,7 @@
 // 128 x 128 into docklet.png.
 //
 //   refhost.exe [--test] [--quiet] step...
-//     init | finalize | unload | magic
+//     init | finalize | unload | magic | stackcheck
 //     create:ID[:INDEX]            instance ID, HostGetInstanceIndex answers INDEX (default ID)
 //     rect:ID:WxH                  the rectangle HostGetRect reports for ID
 //     draw:ID:FILE.png             draw and save the bitmap
@@ -79,6 +79,10 @@ int Run(const std::vector<std::string>& steps, bool testMode) {
         } else if (verb == "magic") {
             result = host.MagicId();
             std::printf("  magic id 0x%04X\n", unsigned(result.raw & 0xFFFF));
+        } else if (verb == "stackcheck") {
+            result.raw = host.StackCheckCatchesImbalance();
+            std::printf("  stack check %s\n", result.ok() ? "catches a wrong argument count"
+                                                           : "MISSED a wrong argument count");
         } else if (verb == "create") {
             host.SetInstance(id(1), part.size() > 2 ? std::stoi(part[2]) : int(id(1)),
                              host.RectOf(id(1)));

@@ -10,7 +10,7 @@ jobs=$(nproc)
 configure() {  # dir [cmake args...]
     local dir=$1; shift
     [ -f "$build/$dir/build.ninja" ] || cmake -S "$root" -B "$build/$dir" -G Ninja \
-        -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+        -DCMAKE_BUILD_TYPE=Release ${SPACEGAUGE_CMAKE_ARGS:-} "$@" >/dev/null
 }
 configure native
 configure x64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x64.cmake"
