@@ -34,7 +34,8 @@ set_target_properties(Spacegauge PROPERTIES PREFIX "" OUTPUT_NAME Spacegauge
                       RUNTIME_OUTPUT_DIRECTORY ${PLUGIN_DIR})
 target_compile_options(Spacegauge PRIVATE -Wall -Wextra)
 target_link_libraries(Spacegauge PRIVATE spacegauge_volume ${WIN_LIBS})
-target_link_options(Spacegauge PRIVATE ${STATIC_RUNTIME} -Wl,--enable-stdcall-fixup
+# No link timestamp, so a release build gives the same bytes twice.
+target_link_options(Spacegauge PRIVATE ${STATIC_RUNTIME} -Wl,--enable-stdcall-fixup -Wl,--no-insert-timestamp
                     -Wl,-Map=${CMAKE_BINARY_DIR}/Spacegauge.map)
 
 find_program(PYTHON3 NAMES python3 REQUIRED PATHS /usr/bin NO_DEFAULT_PATH)
