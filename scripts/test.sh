@@ -56,6 +56,14 @@ case $? in
     *) failed=$((failed + 1)) ;;
 esac
 
+echo "[test] fuzzing (${SPACEGAUGE_FUZZ_SECONDS:-30} s a target)"
+fuzz_out=$(scripts/fuzz.sh "${SPACEGAUGE_FUZZ_SECONDS:-30}" 2>&1)
+echo "$fuzz_out" | grep '^fuzz '
+ok=$(grep -c '^fuzz .*, ok$' <<<"$fuzz_out")
+bad=$(grep '^fuzz ' <<<"$fuzz_out" | grep -vc ', ok$')
+[ "$ok" -gt 0 ] || { echo "$fuzz_out" | tail -20; bad=$((bad + 1)); }
+passed=$((passed + ok)) failed=$((failed + bad))
+
 echo
 echo "total: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" = 0 ]
