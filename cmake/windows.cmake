@@ -69,6 +69,16 @@ target_link_options(click_recorder PRIVATE ${STATIC_RUNTIME})
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS tests/wine/*_test.cpp)
     list(REMOVE_ITEM WINE_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/wine/dialog_test.cpp)
+    # The dialog is tested on its own, linked in directly (its manifest resource must be
+    # linked as an object, not taken from a static library).
+    add_executable(dialog_tests tests/wine/dialog_test.cpp ${DIALOG_SOURCES})
+    set_target_properties(dialog_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${STAGE_DIR})
+    target_include_directories(dialog_tests PRIVATE src)
+    target_link_libraries(dialog_tests PRIVATE spacegauge_core GTest::gtest_main ${WIN_LIBS})
+    target_link_options(dialog_tests PRIVATE ${STATIC_RUNTIME})
+    add_dependencies(dialog_tests default_icon)
+    gtest_discover_tests(dialog_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES RESOURCE_LOCK plugin_folder TIMEOUT 120)
     add_executable(wine_tests ${WINE_TEST_SOURCES} tests/wine/wine_test_support.cpp)
     set_target_properties(wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${STAGE_DIR})
     target_include_directories(wine_tests PRIVATE tests/wine)
