@@ -7,7 +7,8 @@ namespace {
 constexpr int kMessageTextId = 0xFFFF;
 }
 
-MessageBoxWatcher::MessageBoxWatcher() : thread_([this] { Watch(); }) {}
+MessageBoxWatcher::MessageBoxWatcher(bool cancelSettings)
+    : cancelSettings_(cancelSettings), thread_([this] { Watch(); }) {}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
     stop_ = true;
@@ -28,7 +29,14 @@ BOOL CALLBACK MessageBoxWatcher::Visit(HWND window, LPARAM param) {
     if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
     char className[16] = {};
     GetClassNameA(window, className, sizeof className);
-    if (std::string(className) != "#32770" || !GetDlgItem(window, kMessageTextId)) return TRUE;
+    if (std::string(className) != "#32770") return TRUE;
+    if (!GetDlgItem(window, kMessageTextId)) {
+        char title[64] = {};
+        GetWindowTextA(window, title, sizeof title);
+        if (self->cancelSettings_ && std::string(title) == "Spacegauge Settings")
+            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        return TRUE;
+    }
     {
         std::lock_guard<std::mutex> hold(self->mutex_);
         if (!self->answered_.insert(window).second) return TRUE;

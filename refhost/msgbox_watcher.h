@@ -20,7 +20,9 @@ struct SeenBox {
 
 class MessageBoxWatcher {
 public:
-    MessageBoxWatcher();
+    // With cancelSettings, the settings dialog is answered with Cancel too, so that scripted
+    // runs can call the configure handler without a person.
+    explicit MessageBoxWatcher(bool cancelSettings = false);
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
@@ -34,6 +36,7 @@ private:
     void Watch();
     static BOOL CALLBACK Visit(HWND window, LPARAM self);
 
+    const bool cancelSettings_;
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
     std::vector<SeenBox> boxes_;

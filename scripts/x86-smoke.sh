@@ -30,7 +30,7 @@ printf '[Spacegauge1]\r\nCommand=!!%s!! smoke "x y"\r\n' "$(winpath "$stage/clic
     >"$stage/Docklets/Spacegauge/settings.ini"
 
 out=$("${run[@]}" "$stage/refhost.exe" --test stackcheck magic init rect:1:128x128 create:1:1 \
-      "draw:1:$(winpath "$stage/smoke.png")" click:12345 stub2 stub5 stub6 finalize unload 2>&1 | tr -d '\r')
+      "draw:1:$(winpath "$stage/smoke.png")" click:12345 edit:1 stub2 stub5 stub6 finalize unload 2>&1 | tr -d '\r')
 rc=$?
 rm -f "$stage/Docklets/Spacegauge/settings.ini"
 echo "$out" | grep -v HostGetInstanceIndex
