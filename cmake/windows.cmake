@@ -46,7 +46,8 @@ add_custom_command(OUTPUT ${PLUGIN_DIR}/default.png
 add_custom_target(default_icon ALL DEPENDS ${PLUGIN_DIR}/default.png)
 
 # The reference host: plays the dock for the main job, the tests and anyone without a dock.
-set(HARNESS_SOURCES refhost/host_harness.cpp refhost/msgbox_watcher.cpp refhost/png_writer.cpp)
+set(HARNESS_SOURCES refhost/host_harness.cpp refhost/msgbox_watcher.cpp refhost/png_writer.cpp
+    refhost/window_mode.cpp)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     enable_language(ASM)
     list(APPEND HARNESS_SOURCES refhost/stdcall_check_x86.S)
@@ -55,7 +56,7 @@ add_library(refhost_harness STATIC ${HARNESS_SOURCES})
 target_include_directories(refhost_harness PUBLIC src refhost)
 target_link_libraries(refhost_harness PUBLIC ${WIN_LIBS})
 
-add_executable(refhost refhost/refhost_main.cpp)
+add_executable(refhost refhost/refhost_main.cpp refhost/gallery.cpp)
 set_target_properties(refhost PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${STAGE_DIR})
 target_link_libraries(refhost PRIVATE refhost_harness)
 target_link_options(refhost PRIVATE ${STATIC_RUNTIME})
@@ -96,3 +97,16 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
              COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check_x86_dll.sh
                      ${PLUGIN_DIR}/Spacegauge.dll ${CMAKE_BINARY_DIR}/Spacegauge.map)
 endif()
+
+# ---- Long run ---------------------------------------------------------------------------------
+# soak.exe draws one docklet for a given time while its surroundings change and reports the
+# process's resources (scripts/soak.sh); a short run of it is one of the Windows-side tests.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    add_executable(soak tests/support/soak.cpp)
+    set_target_properties(soak PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${STAGE_DIR})
+    target_link_libraries(soak PRIVATE refhost_harness psapi)
+    target_link_options(soak PRIVATE ${STATIC_RUNTIME})
+    add_dependencies(soak Spacegauge default_icon)
+    add_dependencies(wine_tests soak)
+endif()
+
