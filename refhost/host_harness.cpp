@@ -1,5 +1,7 @@
 #include "host_harness.h"
 
+#include <xmmintrin.h>
+
 #include <stdexcept>
 #include <utility>
 
@@ -20,11 +22,64 @@ constexpr std::uintptr_t kContextName = 0xC0DE0001, kContextCaption = 0xC0DE0002
 
 ReferenceHost* g_host = nullptr;  // one host per process, as with a real dock
 
+// Mask bits of the invalid-operation, zero-divide and overflow exceptions, and the sticky
+// exception flags, in MXCSR.
+constexpr std::uint32_t kSseMasks = 0x0080 | 0x0200 | 0x0400;
+constexpr std::uint32_t kSseFlags = 0x003F;
+// The same three masks, and all six, in the x87 control word; exception flags and the
+// summary and busy bits in its status word.
+constexpr std::uint16_t kX87Masks = 0x0001 | 0x0004 | 0x0008;
+constexpr std::uint16_t kX87AllMasks = 0x003F;
+constexpr std::uint16_t kX87Flags = 0x80FF;
+
+#ifndef _WIN64
+std::uint16_t X87ControlWord() {
+    std::uint16_t word = 0;
+    __asm__ volatile("fnstcw %0" : "=m"(word));
+    return word;
+}
+
+// Clears pending exceptions first: unmasking one that is pending would raise it at once.
+void SetX87ControlWord(std::uint16_t word) {
+    __asm__ volatile("fnclex\n\tfldcw %0" : : "m"(word));
+}
+#endif
+
+bool IsFloatingPointException(DWORD code) {
+    switch (code) {
+        case STATUS_FLOAT_DENORMAL_OPERAND:
+        case STATUS_FLOAT_DIVIDE_BY_ZERO:
+        case STATUS_FLOAT_INEXACT_RESULT:
+        case STATUS_FLOAT_INVALID_OPERATION:
+        case STATUS_FLOAT_OVERFLOW:
+        case STATUS_FLOAT_STACK_CHECK:
+        case STATUS_FLOAT_UNDERFLOW:
+        case 0xC00002B4:  // STATUS_FLOAT_MULTIPLE_FAULTS
+        case 0xC00002B5:  // STATUS_FLOAT_MULTIPLE_TRAPS
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::string ModuleOf(const void* address) {
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            static_cast<LPCWSTR>(address), &module))
+        return "?";
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
+    const std::wstring name(path, n);
+    return ToUtf8(name.substr(name.find_last_of(L'\\') + 1));
+}
+
 ServiceCall NewCall(const char* service, std::uintptr_t context, std::uintptr_t expected) {
     ServiceCall call;
     call.service = service;
     call.thread = GetCurrentThreadId();
     call.contextOk = context == expected;
+    call.mxcsr = _mm_getcsr();
     return call;
 }
 
@@ -159,17 +214,123 @@ ReferenceHost::ReferenceHost(std::wstring dllPath)
     record_->getRect = {&ServiceGetRect, kContextRect};
     record_->requestRedraw = {&ServiceRequestRedraw, kContextRedraw};
 
-    module_ = LoadLibraryW(dllPath_.c_str());
+    Load();
 }
 
 ReferenceHost::~ReferenceHost() {
     if (initialized_) Finalize();
     Unload();
+    SetUnmaskedFloatingPoint(false);
     g_host = nullptr;
 }
 
+// Unmasks for one call when the option is on, and puts the caller's state back afterwards.
+class ReferenceHost::FloatingPointScope {
+public:
+    FloatingPointScope(ReferenceHost& host, const char* during)
+        : host_(host), active_(host.unmaskedFloatingPoint_) {
+        if (!active_) return;
+        previousCall_ = std::exchange(host_.runningCall_, during);
+        csr_ = _mm_getcsr();
+        _mm_setcsr(csr_ & ~(kSseMasks | kSseFlags));
+#ifndef _WIN64
+        x87_ = X87ControlWord();
+        SetX87ControlWord(std::uint16_t(x87_ & ~kX87Masks));
+#endif
+    }
+    ~FloatingPointScope() {
+        if (!active_) return;
+#ifndef _WIN64
+        SetX87ControlWord(x87_);
+#endif
+        _mm_setcsr(csr_);
+        host_.runningCall_ = previousCall_;
+    }
+    FloatingPointScope(const FloatingPointScope&) = delete;
+    FloatingPointScope& operator=(const FloatingPointScope&) = delete;
+
+private:
+    ReferenceHost& host_;
+    const bool active_;
+    const char* previousCall_ = nullptr;
+    std::uint32_t csr_ = 0;
+#ifndef _WIN64
+    std::uint16_t x87_ = 0;
+#endif
+};
+
+LONG CALLBACK ReferenceHost::OnException(EXCEPTION_POINTERS* info) {
+    ReferenceHost* host = g_host;
+    const DWORD code = info->ExceptionRecord->ExceptionCode;
+    if (!host || !IsFloatingPointException(code) || GetCurrentThreadId() != host->hostThread_ ||
+        !host->runningCall_)
+        return EXCEPTION_CONTINUE_SEARCH;
+    FloatingPointFault fault{host->runningCall_, code,
+                             ModuleOf(info->ExceptionRecord->ExceptionAddress)};
+    {
+        std::lock_guard<std::mutex> hold(host->mutex_);
+        host->floatingPointFaults_.push_back(std::move(fault));
+    }
+    // Resume the faulting instruction with the exceptions masked: it then gives the default
+    // result (an infinity or a NaN), as it would for a host that masks them.
+    CONTEXT& c = *info->ContextRecord;
+#ifdef _WIN64
+    c.MxCsr |= kSseMasks;
+    c.FltSave.MxCsr |= kSseMasks;
+    c.FltSave.ControlWord |= kX87AllMasks;
+    c.FltSave.StatusWord &= std::uint16_t(~kX87Flags);
+#else
+    c.FloatSave.ControlWord |= kX87AllMasks;
+    c.FloatSave.StatusWord &= ~DWORD(kX87Flags);
+    *reinterpret_cast<DWORD*>(c.ExtendedRegisters + 24) |= kSseMasks;  // MXCSR in FXSAVE
+#endif
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+void ReferenceHost::SetUnmaskedFloatingPoint(bool on) {
+    unmaskedFloatingPoint_ = on;
+    if (on && !exceptionHandler_) exceptionHandler_ = AddVectoredExceptionHandler(1, &OnException);
+    if (!on && exceptionHandler_)
+        RemoveVectoredExceptionHandler(std::exchange(exceptionHandler_, nullptr));
+}
+
+std::vector<FloatingPointFault> ReferenceHost::FloatingPointFaults() const {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return floatingPointFaults_;
+}
+
+bool ReferenceHost::FaultCheckCatchesDivision() {
+    const bool wasOn = unmaskedFloatingPoint_;
+    SetUnmaskedFloatingPoint(true);
+    const std::size_t before = FloatingPointFaults().size();
+    volatile double zero = 0.0;
+    volatile double quotient = 0.0;
+    {
+        FloatingPointScope scope(*this, "FaultCheckCatchesDivision");
+        quotient = 1.0 / zero;
+    }
+    bool caught = false;
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        caught = floatingPointFaults_.size() == before + 1 && quotient > 1e308;
+        floatingPointFaults_.resize(before);
+    }
+    SetUnmaskedFloatingPoint(wasOn);
+    return caught;
+}
+
+bool ReferenceHost::Load() {
+    if (!module_) {
+        FloatingPointScope scope(*this, "LoadLibrary");
+        module_ = LoadLibraryW(dllPath_.c_str());
+    }
+    return module_ != nullptr;
+}
+
 void ReferenceHost::Unload() {
-    if (module_) FreeLibrary(std::exchange(module_, nullptr));
+    if (!module_) return;
+    FloatingPointScope scope(*this, "FreeLibrary");
+    FreeLibrary(std::exchange(module_, nullptr));
 }
 
 bool ReferenceHost::HostBytesUntouched() const {
@@ -195,6 +356,7 @@ HandlerResult ReferenceHost::CallChecked(void* fn, const char* name,
                                          std::initializer_list<std::uintptr_t> args) {
     if (!fn) throw std::runtime_error(std::string("no entry for ") + name);
     HandlerResult result;
+    FloatingPointScope scope(*this, name);
 #ifdef _WIN64
     const auto* a = args.begin();
     using F0 = std::uintptr_t (*)();
@@ -321,6 +483,11 @@ std::vector<ServiceCall> ReferenceHost::CallsOf(const std::string& service) cons
     for (ServiceCall& c : Calls())
         if (c.service == service) out.push_back(std::move(c));
     return out;
+}
+
+std::vector<ServiceCall> ReferenceHost::TakeCalls() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return std::exchange(calls_, {});
 }
 
 void ReferenceHost::ClearCalls() {

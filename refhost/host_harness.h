@@ -30,6 +30,7 @@ struct ServiceCall {
     bool nullText = false;
     std::uintptr_t value = 0;  // HostSetFlag's value
     int slotsFilled = 0;       // handler slots non-null at the time of the call
+    std::uint32_t mxcsr = 0;   // the SSE control and status word the service was called with
 };
 
 // Starts GDI+ for the process, as a dock must before the first draw.
@@ -68,6 +69,13 @@ struct Pixels {
 };
 Pixels ReadPixels(Gdiplus::GpBitmap* bitmap);
 
+// A floating-point exception raised while the plug-in ran with exceptions unmasked.
+struct FloatingPointFault {
+    std::string during;  // the export or handler, or "LoadLibrary" / "FreeLibrary"
+    DWORD code = 0;      // STATUS_FLOAT_...
+    std::string module;  // file name of the module whose instruction faulted
+};
+
 struct HandlerResult {
     std::uintptr_t raw = 0;  // all bits as the host receives them
     bool ok() const { return (raw & 0xFF) != 0; }
@@ -85,7 +93,19 @@ public:
     ReferenceHost& operator=(const ReferenceHost&) = delete;
 
     bool loaded() const { return module_ != nullptr; }
+    bool initialized() const { return initialized_; }
     HMODULE module() const { return module_; }
+    // Loads the plug-in again after Unload, under the current floating-point option.
+    bool Load();
+
+    // Some docks run with the invalid, zero-divide and overflow exceptions unmasked. With
+    // this on, every export and handler, and loading and unloading the library, run so. A
+    // fault is recorded and that call goes on with the exceptions masked, so a test sees
+    // every fault instead of the process dying at the first one.
+    void SetUnmaskedFloatingPoint(bool on);
+    std::vector<FloatingPointFault> FloatingPointFaults() const;
+    // Proves the fault net works: divides by zero under it and expects one fault.
+    bool FaultCheckCatchesDivision();
 
     HandlerResult Initialize();
     HandlerResult Finalize();
@@ -109,6 +129,8 @@ public:
     int redrawsServed() const { return redrawsServed_; }
 
     std::vector<ServiceCall> Calls() const;
+    // The calls so far, leaving none behind: a long run takes them in batches.
+    std::vector<ServiceCall> TakeCalls();
     std::vector<ServiceCall> CallsOf(const std::string& service) const;
     void ClearCalls();
     std::wstring Caption(InstanceId id) const;
@@ -133,6 +155,8 @@ private:
     HandlerResult CallSlot(int slot, const char* name, std::initializer_list<std::uintptr_t> args);
     HandlerResult CallExport(const char* name, std::initializer_list<std::uintptr_t> args);
     HandlerResult CallChecked(void* fn, const char* name, std::initializer_list<std::uintptr_t> args);
+    class FloatingPointScope;
+    static LONG CALLBACK OnException(EXCEPTION_POINTERS* info);
 
     std::wstring dllPath_;
     HMODULE module_ = nullptr;
@@ -142,6 +166,10 @@ private:
     DWORD hostThread_ = 0;
     int redrawsServed_ = 0;
     std::vector<std::string> stackFaults_;
+    bool unmaskedFloatingPoint_ = false;
+    void* exceptionHandler_ = nullptr;
+    const char* runningCall_ = nullptr;  // set while the option is on and a call runs
+    std::vector<FloatingPointFault> floatingPointFaults_;  // guarded by mutex_
 
     mutable std::mutex mutex_;  // services run on the refresh threads too
     std::vector<ServiceCall> calls_;

@@ -3,12 +3,20 @@
 namespace refhost {
 
 namespace {
+BOOL CALLBACK StopAtFirst(HWND, LPARAM) { return FALSE; }
+
 // The static control that holds a message box's text; dialogs of our own have none.
 constexpr int kMessageTextId = 0xFFFF;
 }
 
-MessageBoxWatcher::MessageBoxWatcher(bool cancelSettings)
-    : cancelSettings_(cancelSettings), thread_([this] { Watch(); }) {}
+MessageBoxWatcher::MessageBoxWatcher(bool cancelSettings) : cancelSettings_(cancelSettings) {
+    // Wine can deadlock when this thread's first window call races a LoadLibrary on the main
+    // thread (the window system's one-time setup waits for the loader lock): do that setup
+    // here, on the constructing thread, before the watcher starts.
+    GetDesktopWindow();
+    EnumWindows(&StopAtFirst, 0);
+    thread_ = std::thread([this] { Watch(); });
+}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
     stop_ = true;

@@ -44,7 +44,7 @@ count_ctest() {  # name dir
 count_ctest native "$build/native"
 # A first program that opens windows starts Wine's desktop process; do it before timing
 # anything, so no test pays for it.
-"$WINE64" "$build/x64/stage/wine_tests.exe" --gtest_filter='BoundaryTest.MagicId*' >/dev/null 2>&1 </dev/null
+timeout 60 "$WINE64" "$build/x64/stage/wine_tests.exe" --gtest_filter='BoundaryTest.MagicId*' >/dev/null 2>&1 </dev/null
 count_ctest wine64 "$build/x64"
 count_ctest x86-static "$build/x86"
 

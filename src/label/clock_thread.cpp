@@ -1,5 +1,7 @@
 #include "label/clock_thread.h"
 
+#include <float.h>
+
 #include <map>
 #include <memory>
 
@@ -13,6 +15,15 @@ namespace spacegauge {
 namespace {
 
 constexpr DWORD kCycleMs = 1000;
+
+// A new thread starts with the system's floating-point defaults; ours computes as the host's
+// loading thread did when the library loaded, like the host's own thread does.
+#ifdef _WIN64
+constexpr unsigned kInheritedControls = _MCW_EM | _MCW_RC;
+#else
+constexpr unsigned kInheritedControls = _MCW_EM | _MCW_RC | _MCW_PC;
+#endif
+const unsigned g_loadingThreadControls = _controlfp(0, 0);
 
 // Host's thread only.
 std::map<InstanceId, std::unique_ptr<TClockThread>>& Threads() {
@@ -61,6 +72,7 @@ bool TClockThread::Terminated() const {
 }
 
 DWORD WINAPI TClockThread::ThreadProc(LPVOID self) {
+    _controlfp(g_loadingThreadControls, kInheritedControls);
     static_cast<TClockThread*>(self)->Execute();
     return 0;
 }

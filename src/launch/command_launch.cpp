@@ -15,6 +15,9 @@ void LaunchCommand() {
     // gauge with no command configured should do.
     if (TrimControl(command).empty()) return;
     const ShellCommand shell = SplitCommand(command);
+    // No path the ANSI shell call can open is this long, and a shell may overrun its buffers
+    // on such a name (Wine's shell32 crashes the process from about 1000 characters on).
+    if (shell.file.size() >= MAX_PATH) return;
     ShellExecuteA(nullptr, "open", shell.file.c_str(), shell.parameters.c_str(), nullptr,
                   SW_SHOWNORMAL);
 }

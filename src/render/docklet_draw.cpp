@@ -100,8 +100,12 @@ void DrawDocklet(InstanceId id, void** hostBitmap) {
     // The host reads its variable after we return: make a failed creation read as "none".
     *hostBitmap = nullptr;
     auto** bitmap = reinterpret_cast<Gdiplus::GpBitmap**>(hostBitmap);
-    GdipCreateBitmapFromScan0(width, height, std::int32_t(std::int64_t(width) * 4),
-                              kPixelFormat32bppARGB, nullptr, bitmap);
+    // A row too wide for a 32-bit stride gets no bitmap: GDI+ would take the wrapped stride,
+    // then fault on coordinates past the integer range in a host that unmasks exceptions.
+    const std::int64_t stride = std::int64_t(width) * 4;
+    if (stride <= INT32_MAX)
+        GdipCreateBitmapFromScan0(width, height, std::int32_t(stride), kPixelFormat32bppARGB,
+                                  nullptr, bitmap);
 
     if (!IsFile(r.IconSource)) r.IconSource = AnsiToWide(DefaultIconPath, CP_THREAD_ACP);
     if (!*bitmap) return;
