@@ -9,7 +9,12 @@
 //     draw:ID:FILE.png             draw and save the bitmap
 //     click[:ARG] | edit:ID | stub2 | stub5 | stub6
 //     wait:MS                      serve redraw requests for MS milliseconds
+//     gallery:FILE.png             a sheet of docklets in many sizes, positions, colours and
+//                                  templates, over light and dark tiles
+//     window[:SECONDS[:ID]]        shows instance ID (default 1) in a window on the desktop;
+//                                  initialises and creates it first when no step did
 //   --test  answers every message box with OK and logs it instead of waiting for a person.
+//   --screenshot FILE.png  the window step saves the window as a desktop would show it.
 #include <windows.h>
 
 #include <cstdio>
@@ -18,9 +23,11 @@
 #include <string>
 #include <vector>
 
+#include "gallery.h"
 #include "host_harness.h"
 #include "msgbox_watcher.h"
 #include "png_writer.h"
+#include "window_mode.h"
 
 using namespace refhost;
 
@@ -47,10 +54,15 @@ void PrintCalls(ReferenceHost& host, std::size_t& printed) {
     }
 }
 
-int Run(const std::vector<std::string>& steps, bool testMode) {
+struct Options {
+    bool testMode = false;
+    std::string screenshot;
+};
+
+int Run(const std::vector<std::string>& steps, const Options& options) {
     GdiplusSession gdiplus;
     std::unique_ptr<MessageBoxWatcher> watcher;
-    if (testMode) watcher = std::make_unique<MessageBoxWatcher>();
+    if (options.testMode) watcher = std::make_unique<MessageBoxWatcher>(true);
     ReferenceHost host;
     if (!host.loaded()) {
         std::fprintf(stderr, "cannot load %s\n",
@@ -100,6 +112,35 @@ int Run(const std::vector<std::string>& steps, bool testMode) {
             std::printf("  caption \"%s\"\n  %s %s\n", ToUtf8(host.Caption(id(1))).c_str(),
                         saved ? "saved" : "NOT SAVED", file.c_str());
             failures += !saved;
+        } else if (verb == "gallery" && part.size() > 1) {
+            const std::string file = step.substr(step.find(':') + 1);
+            const GalleryResult gallery = RenderGallery(host, FromUtf8(file));
+            std::printf("  %d docklets, %d failed\n  %s %s\n", gallery.cells, gallery.failed,
+                        gallery.saved ? "saved" : "NOT SAVED", file.c_str());
+            result.raw = gallery.saved && gallery.failed == 0;
+            const std::size_t calls = host.Calls().size();
+            std::printf("  %zu host service calls, not listed\n", calls - printed);
+            printed = calls;
+        } else if (verb == "window") {
+            const double seconds = part.size() > 1 && !part[1].empty() ? std::stod(part[1]) : 0;
+            const bool createdHere = !host.initialized();
+            if (createdHere) {
+                host.Initialize();
+                host.SetInstance(id(2), host.IndexOf(id(2)), host.RectOf(id(2)));
+                host.Create(id(2));
+            }
+            WindowModeOptions window;
+            window.milliseconds = DWORD(seconds * 1000);
+            window.screenshot = FromUtf8(options.screenshot);
+            const WindowModeReport shown = RunWindowMode(host, id(2), window);
+            if (createdHere) host.Finalize();
+            std::printf("  %d images shown, %d clicks, %d edits\n  window title \"%s\"\n",
+                        shown.images, shown.clicks, shown.edits, ToUtf8(shown.title).c_str());
+            if (!options.screenshot.empty())
+                std::printf("  %s %s\n", shown.screenshotSaved ? "saved" : "NOT SAVED",
+                            options.screenshot.c_str());
+            result.raw = shown.shown && shown.images > 0 &&
+                         (options.screenshot.empty() || shown.screenshotSaved);
         } else if (verb == "click") {
             result = host.Click(part.size() > 1 ? std::stoull(part[1]) : 0);
         } else if (verb == "edit") {
@@ -142,12 +183,14 @@ int Run(const std::vector<std::string>& steps, bool testMode) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool testMode = false;
+    Options options;
     std::vector<std::string> steps;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--test")
-            testMode = true;
+            options.testMode = true;
+        else if (arg == "--screenshot" && i + 1 < argc)
+            options.screenshot = argv[++i];
         else
             steps.push_back(arg);
     }
@@ -157,7 +200,7 @@ int main(int argc, char** argv) {
                  "unload"};
     }
     try {
-        return Run(steps, testMode);
+        return Run(steps, options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "refhost: %s\n", e.what());
         return 2;

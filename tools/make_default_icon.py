@@ -3,8 +3,9 @@
 
 Usage: make_default_icon.py OUTPUT.png
 
-Standard library only, and the output is the same bytes on every run. The lower part of
-the icon stays plain because the label is drawn over the bottom centre.
+Standard library only, and the output is the same bytes on every run. The dark front face
+reaches down to the bottom edge: the label rests there by default and its height grows with
+the docklet's width, so it always lands on a dark field and reads on light and dark desktops.
 """
 import math
 import struct
@@ -15,12 +16,12 @@ SIZE = 256
 SUBSAMPLES = 4  # per axis, only for pixels that an edge passes through
 
 # Outline of the drive seen slightly from above: the top surface narrows towards the back.
-BODY = (18.0, 56.0, 238.0, 206.0)
+BODY = (16.0, 40.0, 240.0, 246.0)
 BACK_INSET = 22.0  # how much narrower the back edge is than the front
-SHOULDER = 132.0  # where the sides turn vertical
-BODY_RADIUS = 16.0
-FRONT_TOP = 146.0
-LED = (186.0, 172.0, 214.0, 181.0)
+SHOULDER = 150.0  # where the sides turn vertical
+BODY_RADIUS = 14.0
+FRONT_TOP = 170.0  # the default label's glyphs start near 194
+LED = (196.0, 177.0, 222.0, 184.0)  # above the label, not under it
 
 
 def clamp(v, lo=0.0, hi=1.0):
@@ -205,7 +206,7 @@ def draw(canvas):
     whole = (x0 - 12, y0 - 4, x1 + 12, y1 + 16)
 
     # Soft contact shadow, so the drive sits on light backgrounds instead of floating.
-    shadow = outline(8.0, 14.0, -8.0, 5.0)
+    shadow = outline(8.0, 10.0, -8.0, 3.0)
     canvas.glow(shadow, (0.02, 0.04, 0.08), 0.30, 9.0, whole)
 
     # Brushed-metal top surface, lighter towards the back edge.
@@ -244,8 +245,10 @@ def draw(canvas):
     canvas.glow(led, (0.30, 0.95, 0.55), 0.35, 7.0, led_box)
     canvas.fill(led, vertical((0.62, 1.0, 0.72), (0.14, 0.78, 0.38), ly0, ly1), box=led_box)
 
-    # Crisp dark edge around the body, readable on white; a faint light one inside it for black.
-    canvas.fill(ring(body, 0.0, 1.0), lambda x, y: (0.08, 0.10, 0.14), 0.80, whole)
+    # Dark edge around the body, readable on white; a faint light one inside it for black. The
+    # icon is shrunk with GDI+'s default interpolation, which skips source pixels: a thinner
+    # edge breaks into dots at 32-64 px.
+    canvas.fill(ring(body, 1.0, 2.0), lambda x, y: (0.08, 0.10, 0.14), 0.75, whole)
     canvas.fill(
         intersect(ring(body, 2.0, 0.6), below(FRONT_TOP + 3.0)),
         lambda x, y: (1.0, 1.0, 1.0),
