@@ -192,33 +192,6 @@ TEST_F(HardeningTest, HandlersTakeGarbageArgumentsAndReturnTrue) {
     EXPECT_TRUE(host().HostBytesUntouched());
 }
 
-// Presses a button of the settings dialog once it shows; false when it never came.
-class DialogPresser {
-  public:
-    explicit DialogPresser(WPARAM button)
-        : thread_([this, button] {
-              for (int i = 0; i < 300 && !stop_; ++i) {
-                  const HWND dialog = FindWindowA(nullptr, "Spacegauge Settings");
-                  if (dialog && IsWindowVisible(dialog)) {
-                      shown_ = true;
-                      PostMessageA(dialog, WM_COMMAND, button, 0);
-                      return;
-                  }
-                  Sleep(10);
-              }
-          }) {}
-    ~DialogPresser() { Finish(); }
-    bool Finish() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        return shown_;
-    }
-
-  private:
-    std::atomic<bool> stop_{false}, shown_{false};
-    std::thread thread_;
-};
-
 TEST_F(HardeningTest, ConfigureRunsItsDialogUnderTheHostsExceptions) {
     InitAndCreate();
     DialogPresser cancel(IDCANCEL);
