@@ -80,7 +80,8 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     add_dependencies(dialog_tests default_icon)
     gtest_discover_tests(dialog_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                          PROPERTIES RESOURCE_LOCK plugin_folder TIMEOUT 120)
-    add_executable(wine_tests ${WINE_TEST_SOURCES} tests/wine/wine_test_support.cpp)
+    add_executable(wine_tests ${WINE_TEST_SOURCES} tests/wine/wine_test_support.cpp
+                   tests/wine/pass_by_pass_reference.cpp)
     set_target_properties(wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${STAGE_DIR})
     target_include_directories(wine_tests PRIVATE tests/wine)
     target_link_libraries(wine_tests PRIVATE refhost_harness spacegauge_volume GTest::gtest_main)
@@ -110,3 +111,14 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     add_dependencies(wine_tests soak)
 endif()
 
+# ---- Outline benchmark ------------------------------------------------------------------------
+# outline_bench.exe times draws with and without the outline against the pass-by-pass drawing
+# (scripts/bench.sh); not a test.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    add_executable(outline_bench refhost/outline_bench.cpp tests/wine/pass_by_pass_reference.cpp)
+    set_target_properties(outline_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${STAGE_DIR})
+    target_include_directories(outline_bench PRIVATE tests/wine)
+    target_link_libraries(outline_bench PRIVATE refhost_harness)
+    target_link_options(outline_bench PRIVATE ${STATIC_RUNTIME})
+    add_dependencies(outline_bench Spacegauge default_icon)
+endif()
