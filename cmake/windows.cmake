@@ -16,6 +16,7 @@ set(PLUGIN_SOURCES
     src/settings/configure_flow.cpp
     src/label/clock_thread.cpp
     src/render/docklet_draw.cpp
+    src/render/label_passes.cpp
     src/launch/command_launch.cpp)
 # The volume query and label expansion, also linked straight into the Windows-side tests.
 add_library(spacegauge_volume STATIC src/label/disk_query.cpp src/label/cluster_space.cpp
@@ -115,10 +116,11 @@ endif()
 # outline_bench.exe times draws with and without the outline against the pass-by-pass drawing
 # (scripts/bench.sh); not a test.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    add_executable(outline_bench refhost/outline_bench.cpp tests/wine/pass_by_pass_reference.cpp)
+    add_executable(outline_bench refhost/outline_bench.cpp tests/wine/pass_by_pass_reference.cpp
+                   src/render/label_passes.cpp)
     set_target_properties(outline_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${STAGE_DIR})
     target_include_directories(outline_bench PRIVATE tests/wine)
-    target_link_libraries(outline_bench PRIVATE refhost_harness)
+    target_link_libraries(outline_bench PRIVATE refhost_harness spacegauge_core)
     target_link_options(outline_bench PRIVATE ${STATIC_RUNTIME})
     add_dependencies(outline_bench Spacegauge default_icon)
 endif()

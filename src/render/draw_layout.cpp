@@ -30,9 +30,14 @@ std::uint32_t DrawingColor(ColorValue color) {
     return 0xFF000000u | (red << 16) | (green << 8) | blue;
 }
 
+std::int32_t OutlineReach(bool drawOutline, std::int32_t width) {
+    if (!drawOutline || width < 0) return -1;
+    return std::min(width, kMaxOutlineReach);
+}
+
 std::vector<PassOffset> OutlineOffsets(bool drawOutline, std::int32_t width) {
-    if (!drawOutline || width < 0) return {};
-    const std::int32_t reach = std::min(width, kMaxOutlineReach);
+    const std::int32_t reach = OutlineReach(drawOutline, width);
+    if (reach < 0) return {};
     std::vector<PassOffset> offsets;
     offsets.reserve(static_cast<std::size_t>(2 * reach + 1) * (2 * reach + 1));
     for (std::int32_t oy = -reach; oy <= reach; ++oy) {

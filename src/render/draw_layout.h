@@ -25,6 +25,10 @@ struct PassOffset {
     std::int32_t y = 0;
 };
 
+// How far the outline reaches: the width bounded to the maximum, or -1 when there is no outline
+// (off, or a negative width).
+std::int32_t OutlineReach(bool drawOutline, std::int32_t width);
+
 // The outline passes in drawing order: rows from -w to w, columns from -w to w, the centre
 // included. Empty when the outline is off or the width negative.
 std::vector<PassOffset> OutlineOffsets(bool drawOutline, std::int32_t width);

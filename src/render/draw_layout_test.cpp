@@ -113,4 +113,17 @@ TEST(OutlineOffsets, HugeWidthIsBoundedToTheMaximumReach) {
 }
 
 }  // namespace
+TEST(OutlineReach, WidthBoundedAndNoneWhenOffOrNegative) {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    const struct {
+        bool on;
+        std::int32_t width, reach;
+    } cases[] = {{true, 0, 0},   {true, 1, 1},     {true, 49, 49}, {true, 50, 50},
+                 {true, 51, 50}, {true, kMax, 50}, {true, -1, -1}, {true, kMin, -1},
+                 {false, 0, -1}, {false, 10, -1},  {false, -5, -1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(OutlineReach(c.on, c.width), c.reach) << c.on << " " << c.width;
+}
+
 }  // namespace spacegauge
