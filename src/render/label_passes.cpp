@@ -1,6 +1,7 @@
 #include "render/label_passes.h"
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "render/draw_layout.h"
@@ -125,8 +126,13 @@ void DrawLabelOutline(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap,
                       std::int32_t reach, ColorValue color, double dx, double dy) {
     if (reach < 0) return;
     if (CoverageFits(layout.width, layout.height, reach)) {
-        DrawOutlineFromCoverage(graphics, bitmap, layout, font, reach, color, dx, dy);
-        return;
+        // The bitmap is written only once the whole outline is put together, so a process
+        // short of memory can still fall back to the passes below.
+        try {
+            DrawOutlineFromCoverage(graphics, bitmap, layout, font, reach, color, dx, dy);
+            return;
+        } catch (const std::bad_alloc&) {
+        }
     }
     GdipSetSolidFillColor(fill, DrawingColor(color));
     for (const PassOffset offset : OutlineOffsets(true, reach))
