@@ -188,6 +188,27 @@ Pixels ReadPixels(Gdiplus::GpBitmap* bitmap) {
     return pixels;
 }
 
+HostBitmap BitmapFromPixels(const Pixels& pixels) {
+    Gdiplus::GpBitmap* raw = nullptr;
+    Gdiplus::DllExports::GdipCreateBitmapFromScan0(pixels.width, pixels.height, 0,
+                                                   PixelFormat32bppARGB, nullptr, &raw);
+    HostBitmap bitmap(raw);
+    if (!bitmap) return bitmap;
+    Gdiplus::Rect all(0, 0, pixels.width, pixels.height);
+    Gdiplus::BitmapData data{};
+    if (Gdiplus::DllExports::GdipBitmapLockBits(raw, &all, Gdiplus::ImageLockModeWrite,
+                                                PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+        return HostBitmap();
+    for (int y = 0; y < pixels.height; ++y) {
+        const auto from = pixels.argb.begin() + std::ptrdiff_t(y) * pixels.width;
+        std::copy(from, from + pixels.width,
+                  reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(data.Scan0) +
+                                                   std::ptrdiff_t(y) * data.Stride));
+    }
+    Gdiplus::DllExports::GdipBitmapUnlockBits(raw, &data);
+    return bitmap;
+}
+
 std::wstring ReferenceHost::HostFolder() {
     wchar_t path[MAX_PATH * 4];
     const DWORD n = GetModuleFileNameW(nullptr, path, DWORD(std::size(path)));

@@ -68,6 +68,8 @@ struct Pixels {
     std::uint32_t at(int x, int y) const { return argb[std::size_t(y) * width + x]; }
 };
 Pixels ReadPixels(Gdiplus::GpBitmap* bitmap);
+// A new 32bpp ARGB bitmap holding the pixels; empty when GDI+ cannot make it.
+HostBitmap BitmapFromPixels(const Pixels& pixels);
 
 // A floating-point exception raised while the plug-in ran with exceptions unmasked.
 struct FloatingPointFault {

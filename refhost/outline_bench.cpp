@@ -1,7 +1,7 @@
 // How long one draw takes, with and without the outline and at growing outline widths, and how
-// long the outline alone takes, against the literal pass-by-pass drawing. Scenarios take turns, round after round, so that a busy
-// machine slows them alike; prints for each the median over the rounds, the fastest and the
-// slowest, then the ratios the outline aims at.
+// long the outline alone takes, against the literal pass-by-pass drawing. Scenarios take turns,
+// round after round, so that a busy machine slows them alike; prints for each the median over
+// the rounds, the fastest and the slowest, then the ratios the outline aims at.
 // Not a test: nothing here passes or fails. It shares the plug-in folder (and its settings
 // file) with wine_tests, so run it alone: scripts/bench.sh [rounds].
 #include <windows.h>

@@ -4,7 +4,6 @@
 #include <gdiplus.h>
 
 #include <string>
-#include <vector>
 
 #include "host/host_services.h"
 #include "host/plugin_state.h"

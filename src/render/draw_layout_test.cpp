@@ -112,7 +112,6 @@ TEST(OutlineOffsets, HugeWidthIsBoundedToTheMaximumReach) {
     }
 }
 
-}  // namespace
 TEST(OutlineReach, WidthBoundedAndNoneWhenOffOrNegative) {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
@@ -125,5 +124,7 @@ TEST(OutlineReach, WidthBoundedAndNoneWhenOffOrNegative) {
     for (const auto& c : cases)
         EXPECT_EQ(OutlineReach(c.on, c.width), c.reach) << c.on << " " << c.width;
 }
+
+}  // namespace
 
 }  // namespace spacegauge

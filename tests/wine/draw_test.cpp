@@ -106,23 +106,13 @@ class DrawTest : public PluginTest {
     // A real PNG file of w x h pixels coloured by `colour(x, y)` (ARGB); returns its path.
     std::string WriteIcon(const std::string& name, int w, int h,
                           const std::function<std::uint32_t(int, int)>& colour) {
-        Gdiplus::GpBitmap* bitmap = nullptr;
-        EXPECT_EQ(GdipCreateBitmapFromScan0(w, h, 0, PixelFormat32bppARGB, nullptr, &bitmap),
-                  Gdiplus::Ok);
-        HostBitmap owner(bitmap);
-        Gdiplus::Rect all(0, 0, w, h);
-        Gdiplus::BitmapData data{};
-        EXPECT_EQ(GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeWrite,
-                                     PixelFormat32bppARGB, &data),
-                  Gdiplus::Ok);
+        Pixels pixels{w, h, std::vector<std::uint32_t>(std::size_t(w) * h)};
         for (int y = 0; y < h; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(data.Scan0) +
-                                                         std::ptrdiff_t(y) * data.Stride);
-            for (int x = 0; x < w; ++x) row[x] = colour(x, y);
+            for (int x = 0; x < w; ++x) pixels.argb[std::size_t(y) * w + x] = colour(x, y);
         }
-        GdipBitmapUnlockBits(bitmap, &data);
+        const HostBitmap bitmap = BitmapFromPixels(pixels);
         const auto path = folder_ / FromUtf8(name);
-        EXPECT_TRUE(SavePng(bitmap, path.wstring())) << name;
+        EXPECT_TRUE(bitmap && SavePng(bitmap.get(), path.wstring())) << name;
         return Utf8(path);
     }
 

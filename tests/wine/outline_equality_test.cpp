@@ -28,28 +28,6 @@ using spacegauge::ScopedGraphics;
 
 constexpr char kLabel[] = "C: 75%";  // no placeholders: no disk figures involved
 
-HostBitmap NewBitmap(int width, int height) {
-    Gdiplus::GpBitmap* raw = nullptr;
-    GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB, nullptr, &raw);
-    return HostBitmap(raw);
-}
-
-void WritePixels(Gdiplus::GpBitmap* bitmap, int width, int height,
-                 std::vector<std::uint32_t>& argb) {
-    const Gdiplus::Rect all(0, 0, width, height);
-    Gdiplus::BitmapData data{};
-    data.Width = UINT(width);
-    data.Height = UINT(height);
-    data.Stride = width * 4;
-    data.PixelFormat = PixelFormat32bppARGB;
-    data.Scan0 = argb.data();
-    ASSERT_EQ(GdipBitmapLockBits(bitmap, &all,
-                                 Gdiplus::ImageLockModeWrite | Gdiplus::ImageLockModeUserInputBuf,
-                                 PixelFormat32bppARGB, &data),
-              Gdiplus::Ok);
-    GdipBitmapUnlockBits(bitmap, &data);
-}
-
 int ChannelDifference(std::uint32_t a, std::uint32_t b) {
     int most = 0;
     for (int shift = 0; shift < 32; shift += 8)
@@ -68,7 +46,7 @@ std::wstring IconPath(Icon icon) {
 void WriteIcons() {
     for (const Icon icon : {Icon::Veiled, Icon::Clear, Icon::Opaque}) {
         const int size = 16;
-        std::vector<std::uint32_t> argb(size * size);
+        Pixels pixels{size, size, std::vector<std::uint32_t>(size * size)};
         for (int y = 0; y < size; ++y) {
             for (int x = 0; x < size; ++x) {
                 const std::uint32_t rgb = (std::uint32_t(x * 16) << 16) |
@@ -77,12 +55,11 @@ void WriteIcons() {
                                             : icon == Icon::Opaque
                                                 ? 255
                                                 : std::uint32_t(x * 17) ^ (y * 5);
-                argb[y * size + x] = (alpha << 24) | rgb;
+                pixels.argb[y * size + x] = (alpha << 24) | rgb;
             }
         }
-        HostBitmap bitmap = NewBitmap(size, size);
-        WritePixels(bitmap.get(), size, size, argb);
-        ASSERT_TRUE(SavePng(bitmap.get(), IconPath(icon)));
+        const HostBitmap bitmap = BitmapFromPixels(pixels);
+        ASSERT_TRUE(bitmap && SavePng(bitmap.get(), IconPath(icon)));
     }
 }
 
@@ -286,7 +263,8 @@ TEST(GdiplusBlend, TextOverAnyPixelsIsBlendOverOfTheColourThroughTheCoverage) {
             GdipDrawString(graphics.get(), L"Wg 75%", 6, font.get(), &box, nullptr,
                            static_cast<Gdiplus::GpSolidFill*>(brush.get()));
         };
-        const HostBitmap layer = NewBitmap(width, height);
+        const HostBitmap layer =
+            BitmapFromPixels({width, height, std::vector<std::uint32_t>(width * height)});
         draw(layer.get(), 0xFFFFFFFF);
         const Pixels coverage = ReadPixels(layer.get());
 
@@ -296,8 +274,7 @@ TEST(GdiplusBlend, TextOverAnyPixelsIsBlendOverOfTheColourThroughTheCoverage) {
             if (random() % 4 == 0) p &= 0x00FFFFFF;
             if (random() % 4 == 0) p |= 0xFF000000;
         }
-        const HostBitmap target = NewBitmap(width, height);
-        WritePixels(target.get(), width, height, under);
+        const HostBitmap target = BitmapFromPixels({width, height, under});
         const std::uint32_t color = 0xFF000000 | std::uint32_t(random());
         draw(target.get(), color);
         const Pixels drawn = ReadPixels(target.get());
