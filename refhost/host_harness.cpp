@@ -150,7 +150,9 @@ GdiplusSession::GdiplusSession() {
     Gdiplus::GdiplusStartup(&token_, &input, nullptr);
 }
 
-GdiplusSession::~GdiplusSession() { Gdiplus::GdiplusShutdown(token_); }
+GdiplusSession::~GdiplusSession() {
+    Gdiplus::GdiplusShutdown(token_);
+}
 
 HostBitmap::~HostBitmap() {
     if (bitmap_) Gdiplus::DllExports::GdipDisposeImage(bitmap_);
@@ -216,7 +218,9 @@ std::wstring ReferenceHost::HostFolder() {
     return folder.substr(0, folder.find_last_of(L'\\') + 1);
 }
 
-std::wstring ReferenceHost::PluginFolder() { return HostFolder() + L"Docklets\\Spacegauge\\"; }
+std::wstring ReferenceHost::PluginFolder() {
+    return HostFolder() + L"Docklets\\Spacegauge\\";
+}
 
 ReferenceHost::ReferenceHost(std::wstring dllPath)
     : dllPath_(std::move(dllPath)), storage_(kStorageWords, kHostPattern) {
@@ -247,7 +251,7 @@ ReferenceHost::~ReferenceHost() {
 
 // Unmasks for one call when the option is on, and puts the caller's state back afterwards.
 class ReferenceHost::FloatingPointScope {
-public:
+  public:
     FloatingPointScope(ReferenceHost& host, const char* during)
         : host_(host), active_(host.unmaskedFloatingPoint_) {
         if (!active_) return;
@@ -270,7 +274,7 @@ public:
     FloatingPointScope(const FloatingPointScope&) = delete;
     FloatingPointScope& operator=(const FloatingPointScope&) = delete;
 
-private:
+  private:
     ReferenceHost& host_;
     const bool active_;
     const char* previousCall_ = nullptr;
@@ -386,11 +390,21 @@ HandlerResult ReferenceHost::CallChecked(void* fn, const char* name,
     using F3 = std::uintptr_t (*)(std::uintptr_t, std::uintptr_t, std::uintptr_t);
     using F4 = std::uintptr_t (*)(std::uintptr_t, std::uintptr_t, std::uintptr_t, std::uintptr_t);
     switch (args.size()) {
-        case 0: result.raw = reinterpret_cast<F0>(fn)(); break;
-        case 1: result.raw = reinterpret_cast<F1>(fn)(a[0]); break;
-        case 2: result.raw = reinterpret_cast<F2>(fn)(a[0], a[1]); break;
-        case 3: result.raw = reinterpret_cast<F3>(fn)(a[0], a[1], a[2]); break;
-        default: result.raw = reinterpret_cast<F4>(fn)(a[0], a[1], a[2], a[3]); break;
+        case 0:
+            result.raw = reinterpret_cast<F0>(fn)();
+            break;
+        case 1:
+            result.raw = reinterpret_cast<F1>(fn)(a[0]);
+            break;
+        case 2:
+            result.raw = reinterpret_cast<F2>(fn)(a[0], a[1]);
+            break;
+        case 3:
+            result.raw = reinterpret_cast<F3>(fn)(a[0], a[1], a[2]);
+            break;
+        default:
+            result.raw = reinterpret_cast<F4>(fn)(a[0], a[1], a[2], a[3]);
+            break;
     }
 #else
     std::uint32_t words[4] = {};
@@ -440,7 +454,9 @@ bool ReferenceHost::StackCheckCatchesImbalance() {
 #endif
 }
 
-HandlerResult ReferenceHost::MagicId() { return CallExport("GetMagicID", {}); }
+HandlerResult ReferenceHost::MagicId() {
+    return CallExport("GetMagicID", {});
+}
 
 void ReferenceHost::SetInstance(InstanceId id, std::int32_t index, HostRect rect) {
     std::lock_guard<std::mutex> hold(mutex_);
@@ -448,17 +464,25 @@ void ReferenceHost::SetInstance(InstanceId id, std::int32_t index, HostRect rect
     instances_[id].rect = rect;
 }
 
-HandlerResult ReferenceHost::Create(InstanceId id) { return CallSlot(1, "Q_OnCreate", {id}); }
+HandlerResult ReferenceHost::Create(InstanceId id) {
+    return CallSlot(1, "Q_OnCreate", {id});
+}
 HandlerResult ReferenceHost::Stub2(std::uintptr_t a, std::uintptr_t b, std::uintptr_t c,
                                    std::uintptr_t d) {
     return CallSlot(2, "Q_Stub2", {a, b, c, d});
 }
-HandlerResult ReferenceHost::Click(std::uintptr_t arg) { return CallSlot(3, "Q_OnClick", {arg}); }
-HandlerResult ReferenceHost::Edit(InstanceId id) { return CallSlot(4, "Q_OnEdit", {id}); }
+HandlerResult ReferenceHost::Click(std::uintptr_t arg) {
+    return CallSlot(3, "Q_OnClick", {arg});
+}
+HandlerResult ReferenceHost::Edit(InstanceId id) {
+    return CallSlot(4, "Q_OnEdit", {id});
+}
 HandlerResult ReferenceHost::Stub5(std::uintptr_t a, std::uintptr_t b, std::uintptr_t c) {
     return CallSlot(5, "Q_Stub5", {a, b, c});
 }
-HandlerResult ReferenceHost::Stub6(std::uintptr_t a) { return CallSlot(6, "Q_Stub6", {a}); }
+HandlerResult ReferenceHost::Stub6(std::uintptr_t a) {
+    return CallSlot(6, "Q_Stub6", {a});
+}
 
 HostBitmap ReferenceHost::Draw(InstanceId id, HandlerResult* result, void* preset) {
     void* variable = preset;

@@ -35,19 +35,19 @@ struct ServiceCall {
 
 // Starts GDI+ for the process, as a dock must before the first draw.
 class GdiplusSession {
-public:
+  public:
     GdiplusSession();
     ~GdiplusSession();
     GdiplusSession(const GdiplusSession&) = delete;
     GdiplusSession& operator=(const GdiplusSession&) = delete;
 
-private:
+  private:
     ULONG_PTR token_ = 0;
 };
 
 // A bitmap handed over by the draw handler; the host disposes of it.
 class HostBitmap {
-public:
+  public:
     HostBitmap() = default;
     explicit HostBitmap(Gdiplus::GpBitmap* b) : bitmap_(b) {}
     ~HostBitmap();
@@ -58,7 +58,7 @@ public:
     Gdiplus::GpBitmap* get() const { return bitmap_; }
     explicit operator bool() const { return bitmap_ != nullptr; }
 
-private:
+  private:
     Gdiplus::GpBitmap* bitmap_ = nullptr;
 };
 
@@ -84,7 +84,7 @@ struct HandlerResult {
 };
 
 class ReferenceHost {
-public:
+  public:
     // The folder of this executable, with a trailing backslash.
     static std::wstring HostFolder();
     static std::wstring PluginFolder();  // HostFolder() + Docklets\Spacegauge\  (sic)
@@ -153,10 +153,11 @@ public:
     void SetCaption(InstanceId id, const wchar_t* caption);
     void PostRedraw(InstanceId id);
 
-private:
+  private:
     HandlerResult CallSlot(int slot, const char* name, std::initializer_list<std::uintptr_t> args);
     HandlerResult CallExport(const char* name, std::initializer_list<std::uintptr_t> args);
-    HandlerResult CallChecked(void* fn, const char* name, std::initializer_list<std::uintptr_t> args);
+    HandlerResult CallChecked(void* fn, const char* name,
+                              std::initializer_list<std::uintptr_t> args);
     class FloatingPointScope;
     static LONG CALLBACK OnException(EXCEPTION_POINTERS* info);
 

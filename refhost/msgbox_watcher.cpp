@@ -3,11 +3,13 @@
 namespace refhost {
 
 namespace {
-BOOL CALLBACK StopAtFirst(HWND, LPARAM) { return FALSE; }
+BOOL CALLBACK StopAtFirst(HWND, LPARAM) {
+    return FALSE;
+}
 
 // The static control that holds a message box's text; dialogs of our own have none.
 constexpr int kMessageTextId = 0xFFFF;
-}
+}  // namespace
 
 MessageBoxWatcher::MessageBoxWatcher(bool cancelSettings) : cancelSettings_(cancelSettings) {
     // Wine can deadlock when this thread's first window call races a LoadLibrary on the main

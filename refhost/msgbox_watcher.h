@@ -19,7 +19,7 @@ struct SeenBox {
 };
 
 class MessageBoxWatcher {
-public:
+  public:
     // With cancelSettings, the settings dialog is answered with Cancel too, so that scripted
     // runs can call the configure handler without a person.
     explicit MessageBoxWatcher(bool cancelSettings = false);
@@ -32,7 +32,7 @@ public:
     // Waits until at least `count` boxes were seen or the time is up.
     bool WaitFor(std::size_t count, DWORD milliseconds) const;
 
-private:
+  private:
     void Watch();
     static BOOL CALLBACK Visit(HWND window, LPARAM self);
 

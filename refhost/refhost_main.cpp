@@ -94,7 +94,7 @@ int Run(const std::vector<std::string>& steps, const Options& options) {
         } else if (verb == "stackcheck") {
             result.raw = host.StackCheckCatchesImbalance();
             std::printf("  stack check %s\n", result.ok() ? "catches a wrong argument count"
-                                                           : "MISSED a wrong argument count");
+                                                          : "MISSED a wrong argument count");
         } else if (verb == "create") {
             host.SetInstance(id(1), part.size() > 2 ? std::stoi(part[2]) : int(id(1)),
                              host.RectOf(id(1)));
@@ -196,8 +196,8 @@ int main(int argc, char** argv) {
     }
     if (steps.empty()) {
         const std::string png = ToUtf8(ReferenceHost::HostFolder()) + "docklet.png";
-        steps = {"magic", "init", "rect:1:128x128", "create:1:1", "draw:1:" + png, "finalize",
-                 "unload"};
+        steps = {"magic",         "init",     "rect:1:128x128", "create:1:1",
+                 "draw:1:" + png, "finalize", "unload"};
     }
     try {
         return Run(steps, options);

@@ -48,7 +48,9 @@ struct TDockletHost {
 };
 
 // x86 byte offset doubled on x64.
-constexpr std::size_t RecordOffset(std::size_t x86Offset) { return x86Offset * sizeof(void*) / 4; }
+constexpr std::size_t RecordOffset(std::size_t x86Offset) {
+    return x86Offset * sizeof(void*) / 4;
+}
 
 static_assert(sizeof(std::uintptr_t) == sizeof(void*));
 static_assert(offsetof(TDockletHost, setPluginName.code) == RecordOffset(8));

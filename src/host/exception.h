@@ -7,7 +7,7 @@
 namespace spacegauge {
 
 class Exception : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

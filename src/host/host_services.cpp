@@ -16,9 +16,13 @@ TDockletHost& Host() {
 
 }  // namespace
 
-void SetHostRecord(TDockletHost* host) { g_hostRecord.store(host, std::memory_order_release); }
+void SetHostRecord(TDockletHost* host) {
+    g_hostRecord.store(host, std::memory_order_release);
+}
 
-TDockletHost* HostRecord() { return g_hostRecord.load(std::memory_order_acquire); }
+TDockletHost* HostRecord() {
+    return g_hostRecord.load(std::memory_order_acquire);
+}
 
 void HostSetPluginName(const char* name) {
     auto& s = Host().setPluginName;

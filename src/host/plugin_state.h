@@ -10,9 +10,9 @@ namespace spacegauge {
 
 class TIniFile;
 
-extern std::string DefaultIconPath;          // set by Q_OnCreate
-extern std::unique_ptr<TIniFile> IniFile;    // Q_Initialization .. Q_Finalization
-extern InstanceId LastCreatedInstance;       // the instance of the latest Q_OnCreate
+extern std::string DefaultIconPath;        // set by Q_OnCreate
+extern std::unique_ptr<TIniFile> IniFile;  // Q_Initialization .. Q_Finalization
+extern InstanceId LastCreatedInstance;     // the instance of the latest Q_OnCreate
 
 // Folder of the host's executable, with its trailing backslash.
 std::string HostProgramFolder();

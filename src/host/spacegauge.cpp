@@ -53,7 +53,9 @@ BOOL WINAPI Q_Finalization() {
     return TRUE;
 }
 
-WORD WINAPI GetMagicID() { return 0xFFFF; }
+WORD WINAPI GetMagicID() {
+    return 0xFFFF;
+}
 
 BOOL WINAPI Q_OnCreate(InstanceId id) {
     RunGuarded("SpacegaugeSrc.Q_OnCreate", [&] {
@@ -83,15 +85,21 @@ BOOL WINAPI Q_OnEdit(InstanceId id) {
     return completed ? TRUE : FALSE;
 }
 
-BOOL WINAPI Q_Stub5(std::uintptr_t, std::uintptr_t, std::uintptr_t) { return TRUE; }
+BOOL WINAPI Q_Stub5(std::uintptr_t, std::uintptr_t, std::uintptr_t) {
+    return TRUE;
+}
 
-BOOL WINAPI Q_Stub6(std::uintptr_t) { return TRUE; }
+BOOL WINAPI Q_Stub6(std::uintptr_t) {
+    return TRUE;
+}
 
 BOOL WINAPI Q_OnDraw(InstanceId id, void** bitmap) {
     RunGuarded("SpacegaugeSrc.Q_OnDraw", [&] { DrawDocklet(id, bitmap); });
     return TRUE;
 }
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {
+    return TRUE;
+}
 
 }  // extern "C"

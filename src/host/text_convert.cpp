@@ -12,10 +12,11 @@ std::wstring AnsiToWide(const std::string& text, UINT codePage) {
 
 std::string WideToAnsi(const std::wstring& text, UINT codePage) {
     if (text.empty()) return {};
-    const int n =
-        WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
     std::string ansi(n, '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), ansi.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), ansi.data(), n, nullptr,
+                        nullptr);
     return ansi;
 }
 

@@ -8,7 +8,7 @@ namespace spacegauge {
 
 // A kernel object handle closed with CloseHandle.
 class ScopedHandle {
-public:
+  public:
     ScopedHandle() = default;
     explicit ScopedHandle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
     ~ScopedHandle() { Reset(); }
@@ -28,31 +28,31 @@ public:
         if (h_) CloseHandle(std::exchange(h_, nullptr));
     }
 
-private:
+  private:
     HANDLE h_ = nullptr;
 };
 
 // A slim reader/writer lock; needs no destruction.
 class SlimLock {
-public:
+  public:
     SlimLock() = default;
     SlimLock(const SlimLock&) = delete;
     SlimLock& operator=(const SlimLock&) = delete;
     void Lock() { AcquireSRWLockExclusive(&lock_); }
     void Unlock() { ReleaseSRWLockExclusive(&lock_); }
 
-private:
+  private:
     SRWLOCK lock_ = SRWLOCK_INIT;
 };
 
 class ScopedLock {
-public:
+  public:
     explicit ScopedLock(SlimLock& lock) : lock_(lock) { lock_.Lock(); }
     ~ScopedLock() { lock_.Unlock(); }
     ScopedLock(const ScopedLock&) = delete;
     ScopedLock& operator=(const ScopedLock&) = delete;
 
-private:
+  private:
     SlimLock& lock_;
 };
 

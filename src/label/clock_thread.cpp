@@ -31,7 +31,9 @@ std::map<InstanceId, std::unique_ptr<TClockThread>>& Threads() {
     return threads;
 }
 
-LabelSource SourceOf(const SettingsRecord& r) { return {r.LabelText, r.Drive, r.Update}; }
+LabelSource SourceOf(const SettingsRecord& r) {
+    return {r.LabelText, r.Drive, r.Update};
+}
 
 }  // namespace
 
@@ -47,9 +49,13 @@ TClockThread::~TClockThread() {
     WaitFor();
 }
 
-void TClockThread::Resume() { ResumeThread(thread_.get()); }
+void TClockThread::Resume() {
+    ResumeThread(thread_.get());
+}
 
-void TClockThread::Terminate() { SetEvent(terminate_.get()); }
+void TClockThread::Terminate() {
+    SetEvent(terminate_.get());
+}
 
 void TClockThread::WaitFor() {
     // A thread never resumed would never end: let it run straight into the request.

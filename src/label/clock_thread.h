@@ -19,7 +19,7 @@ struct LabelSource {
 };
 
 class TClockThread {
-public:
+  public:
     // Created suspended; Resume starts it.
     TClockThread(InstanceId id, LabelSource source);
     ~TClockThread();  // terminates and waits if still running
@@ -31,7 +31,7 @@ public:
     void WaitFor();
     void Publish(LabelSource source);
 
-private:
+  private:
     static DWORD WINAPI ThreadProc(LPVOID self);
     void Execute();
     bool Terminated() const;

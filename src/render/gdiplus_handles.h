@@ -9,7 +9,7 @@ namespace spacegauge {
 
 template <typename T, Gdiplus::GpStatus(WINGDIPAPI* Release)(T*)>
 class GdipObject {
-public:
+  public:
     GdipObject() = default;
     ~GdipObject() { Reset(); }
     GdipObject(const GdipObject&) = delete;
@@ -27,7 +27,7 @@ public:
         if (p_) Release(std::exchange(p_, nullptr));
     }
 
-private:
+  private:
     T* p_ = nullptr;
 };
 

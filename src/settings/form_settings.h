@@ -10,7 +10,7 @@ namespace spacegauge {
 class SettingsDialog;
 
 class TFormSettings {
-public:
+  public:
     TFormSettings();
     ~TFormSettings();
     TFormSettings(const TFormSettings&) = delete;
@@ -26,7 +26,7 @@ public:
 
     SettingsRecord record;
 
-private:
+  private:
     std::unique_ptr<SettingsDialog> dialog_;
 };
 

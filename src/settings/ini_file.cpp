@@ -9,7 +9,9 @@ namespace spacegauge {
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
 
-TIniFile::~TIniFile() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, fileName_.c_str()); }
+TIniFile::~TIniFile() {
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, fileName_.c_str());
+}
 
 std::string TIniFile::ReadString(const std::string& section, const char* key,
                                  const std::string& fallback) const {

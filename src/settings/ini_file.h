@@ -7,7 +7,7 @@
 namespace spacegauge {
 
 class TIniFile {
-public:
+  public:
     explicit TIniFile(std::string fileName);
     ~TIniFile();  // flushes what the profile functions may still hold for the file
     TIniFile(const TIniFile&) = delete;
@@ -27,7 +27,7 @@ public:
     void WriteInteger(const std::string& section, const char* key, std::int32_t value);
     void WriteBool(const std::string& section, const char* key, bool value);
 
-private:
+  private:
     std::string fileName_;
 };
 

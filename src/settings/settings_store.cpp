@@ -25,8 +25,8 @@ SettingsRecord& Record() {
 // Each field is set as soon as its key is read, so a bad value leaves the earlier fields
 // updated and the later ones as they were.
 void ReadRecord(InstanceId id, TIniFile& ini, SettingsRecord& r) {
-    r.IconSource = AnsiToWide(ini.ReadString(SectionName(id), "Iconsource", DefaultIconPath),
-                              CP_THREAD_ACP);
+    r.IconSource =
+        AnsiToWide(ini.ReadString(SectionName(id), "Iconsource", DefaultIconPath), CP_THREAD_ACP);
     r.LabelColor = ColorFromText(ini.ReadString(SectionName(id), "LabelColor", "$ffffff"));
     r.LabelSize = StrictIntegerFromText(ini.ReadString(SectionName(id), "LabelSize", "24"));
     r.LabelText = ini.ReadString(SectionName(id), "LabelText", "C: $up%");

@@ -44,7 +44,7 @@ ColorValue ColorFromText(std::string_view text);
 std::string ColorToText(ColorValue value);
 
 // The file stores each double quote of the command as "!!".
-std::string CommandFromIniText(std::string_view text);  // "!!" -> '"', left to right
+std::string CommandFromIniText(std::string_view text);   // "!!" -> '"', left to right
 std::string CommandToIniText(std::string_view command);  // '"' -> "!!"
 
 }  // namespace spacegauge

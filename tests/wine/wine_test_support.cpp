@@ -28,9 +28,15 @@ void PluginTest::InitAndCreate(InstanceId id, std::int32_t index, HostRect rect)
     ASSERT_TRUE(host().Create(id).ok());
 }
 
-std::string PluginTest::PluginFolderA() { return ToUtf8(ReferenceHost::PluginFolder()); }
-std::string PluginTest::SettingsPath() { return PluginFolderA() + "settings.ini"; }
-std::string PluginTest::DefaultIconPath() { return PluginFolderA() + "default.png"; }
+std::string PluginTest::PluginFolderA() {
+    return ToUtf8(ReferenceHost::PluginFolder());
+}
+std::string PluginTest::SettingsPath() {
+    return PluginFolderA() + "settings.ini";
+}
+std::string PluginTest::DefaultIconPath() {
+    return PluginFolderA() + "default.png";
+}
 
 void PluginTest::WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
